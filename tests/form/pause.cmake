@@ -1,0 +1,1 @@
+qinghe_add_test(form_tests SOURCES pause_test.cpp LIBS qinghe_form)
