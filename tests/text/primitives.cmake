@@ -1,1 +1,1 @@
-qinghe_add_test(text_primitives_tests SOURCES primitives_test.cpp LIBS qinghe_text)
+qinghe_add_test(text_primitives_tests SOURCES primitives_test.cpp random_test.cpp LIBS qinghe_text)
