@@ -18,19 +18,20 @@ struct ParsedPage {
     TextArray positions;
     // Result blocks found on the page, whatever their content.
     int blockCount = 0;
-    // Highest numeric block id seen on the page; 0 when there is none.
+    // Highest numeric block id seen on the page; 0 when there is none. Ids above
+    // 1000 (Baidu's ad blocks, numbered from 3001) do not count.
     int highestPosition = 0;
 };
 
 // The positions of the site on the page. blockMatcher and spanMatcher are the
 // query's two regex objects (the block matches must stay readable while the
 // spans of a block are searched).
-ParsedPage ParseResultPage(const Text& pageText, const Text& siteAddress,
-                           RegexObject& blockMatcher, RegexObject& spanMatcher);
+ParsedPage ParseResultPage(const Text& pageText, const Text& siteAddress, RegexObject& blockMatcher,
+                           RegexObject& spanMatcher);
 
 // Only the position texts of ParseResultPage.
-TextArray ResultPageParser(const Text& pageText, const Text& siteAddress,
-                           RegexObject& blockMatcher, RegexObject& spanMatcher);
+TextArray ResultPageParser(const Text& pageText, const Text& siteAddress, RegexObject& blockMatcher,
+                           RegexObject& spanMatcher);
 
 // True for the verification page served instead of results (its text holds
 // "百度安全验证").
