@@ -1,0 +1,1 @@
+qinghe_add_test(search_request_tests SOURCES search_request_test.cpp LIBS qinghe_query)
