@@ -1,0 +1,1 @@
+qinghe_add_bench(text_primitives SOURCES text_primitives_bench.cpp LIBS qinghe_text)
