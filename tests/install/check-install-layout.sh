@@ -60,8 +60,10 @@ png_size() {  # prints "<width>x<height>" from the PNG header, or nothing
     [ "$(od -An -tx1 -N8 "$1" | tr -d ' \n')" = 89504e470d0a1a0a ] || return 0
     od -An -tu1 -j16 -N8 "$1" | awk '{ printf "%dx%d", (($1*256+$2)*256+$3)*256+$4, (($5*256+$6)*256+$7)*256+$8 }'
 }
+# 48 and up are what menus, docks and software centres pick; smaller sizes are
+# optional, and checked like the others when they are there.
 hicolor="$prefix/share/icons/hicolor"
-for size in 16 24 32 48 64 128 256; do
+for size in 48 64 128 256; do
     [ -f "$hicolor/${size}x${size}/apps/qinghe-rank.png" ] || fail "no ${size}x${size} icon"
 done
 for icon in "$hicolor"/*/apps/qinghe-rank.png; do
