@@ -29,7 +29,8 @@ public:
     // The stored subject with every match replaced ($1..$9 and $& refer to groups).
     Text ReplaceMatches(const Text& replacement) const;
     int MatchCount() const;
-    // Text of match n (from 1); position, when given, receives its 0-based byte offset.
+    // Text of match n (from 1); position, when given, receives its 0-based byte offset
+    // in the subject (-1 when there is no such match or group).
     Text MatchText(int n, int* position = nullptr) const;
     // Text of capture group k of match n (both from 1); empty for a group that
     // took no part.
