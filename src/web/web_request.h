@@ -2,6 +2,7 @@
 // store it keeps per site (cookies.h). Written over libcurl's easy interface.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "text/text.h"
@@ -32,12 +33,13 @@ Text DefaultHeaderBlock(const Text& url);
 //                           redirects); empty when the request failed
 Bytes WebRequest(const Text& url, Text* method = nullptr, const Text& bodyText = Text(),
                  Text* cookies = nullptr, Text* newCookies = nullptr,
-                 Text* requestHeaders = nullptr, Text* location = nullptr,
-                 bool noRedirect = false, std::int32_t timeoutSeconds = 0,
-                 Text* responseHeaders = nullptr, const Bytes& bodyBytes = Bytes(),
-                 Text* finalUrl = nullptr);
+                 Text* requestHeaders = nullptr, Text* location = nullptr, bool noRedirect = false,
+                 std::int32_t timeoutSeconds = 0, Text* responseHeaders = nullptr,
+                 const Bytes& bodyBytes = Bytes(), Text* finalUrl = nullptr);
 
 // Responses larger than this are abandoned and count as failures.
 constexpr std::size_t kMaxResponseBodyBytes = 64u * 1024u * 1024u;
+// So are responses whose header lines (one response's) come to more than this.
+constexpr std::size_t kMaxResponseHeaderBytes = 256u * 1024u;
 
 }  // namespace qinghe
