@@ -102,6 +102,18 @@ std::span<const UrlElementRule> UrlElementRules() {
     return rules;
 }
 
+const Text& UrlElementsPattern() {
+    static const Text pattern = [] {
+        Text joined;
+        for (const UrlElementRule& rule : UrlElementRules()) {
+            joined += joined.empty() ? Text() : Text("|");
+            joined += rule.openingTag;
+        }
+        return joined;
+    }();
+    return pattern;
+}
+
 Text ReadableText(std::string_view markup) {
     std::string out;
     out.reserve(markup.size());

@@ -28,13 +28,17 @@ extern const Text kContainerBlockPattern;
 // One way of marking the displayed URL inside a block.
 struct UrlElementRule {
     const char* generation;  // which pages use it, for readers and test names
-    // Opening tag of the element; sub-match 1 is the tag name. The element's text
-    // runs to the first closing tag of that name.
+    // Opening tag of the element; sub-match 1 is the tag name, and there is no
+    // other group. The element's text runs to the first closing tag of that name.
     Text openingTag;
 };
 
-// The displayed-URL elements of the newer layouts, in the order they are tried.
+// The displayed-URL elements of the newer layouts.
 std::span<const UrlElementRule> UrlElementRules();
+
+// The rules' opening tags as one alternation, so that a page is searched once:
+// sub-match i is the tag name when rule i matched, empty otherwise.
+const Text& UrlElementsPattern();
 
 // The pattern of an element's opening tag whose class holds the token
 // classToken; tagNames is an alternation of element names (a regex piece) and

@@ -1,6 +1,7 @@
 #include "query/result_page_parser.h"
 
 #include <algorithm>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -53,6 +54,15 @@ std::size_t FindLastIgnoreCase(std::string_view text, std::string_view lowerWord
         }
     }
     return text.npos;
+}
+
+bool ContainsIgnoreCase(std::string_view text, std::string_view lowerWord) {
+    auto fold = [](char c) {
+        return static_cast<std::size_t>(static_cast<unsigned char>(AsciiLower(c)));
+    };
+    auto same = [](char a, char b) { return AsciiLower(a) == AsciiLower(b); };
+    std::boyer_moore_horspool_searcher searcher(lowerWord.begin(), lowerWord.end(), fold, same);
+    return std::search(text.begin(), text.end(), searcher) != text.end();
 }
 
 // The part of text from the first opening word to the end of the last closing
@@ -138,26 +148,31 @@ struct UrlElement {
     Text name;
 };
 
-// The elements that one rule finds in the page from offset from on, in page order.
-std::vector<UrlElement> FindUrlElements(const UrlElementRule& rule, std::string_view page,
-                                        std::size_t from, RegexObject& spanMatcher) {
-    spanMatcher.Search(rule.openingTag, Text(page.substr(from)));
+// The displayed-URL elements of every rule in the page from offset from on, in
+// page order.
+std::vector<UrlElement> FindUrlElements(std::string_view page, std::size_t from,
+                                        RegexObject& spanMatcher) {
+    spanMatcher.Search(UrlElementsPattern(), Text(page.substr(from)));
     const int count = spanMatcher.MatchCount();
+    const int rules = static_cast<int>(UrlElementRules().size());
     std::vector<UrlElement> elements;
     elements.reserve(static_cast<std::size_t>(count));
     for (int k = 1; k <= count; ++k) {
         int position = 0;
         Text tag = spanMatcher.MatchText(k, &position);
         std::size_t start = from + static_cast<std::size_t>(std::max(position, 0));
-        elements.push_back({start, start + tag.size(), spanMatcher.SubMatchText(k, 1)});
+        Text name;
+        for (int rule = 1; rule <= rules && name.empty(); ++rule) {
+            name = spanMatcher.SubMatchText(k, rule);
+        }
+        elements.push_back({start, start + tag.size(), std::move(name)});
     }
     return elements;
 }
 
-// Marks the blocks in which one rule's elements show the site. An element's text
-// runs to its closing tag but never past its block or into the next element of
-// the rule (nested elements each get their own text), so every byte is read
-// once.
+// Marks the blocks in which the elements show the site. An element's text runs
+// to its closing tag but never past its block or into the next element (nested
+// elements each get their own text), so every byte is read once.
 void MarkBlocksShowingSite(const std::vector<UrlElement>& elements, std::string_view page,
                            const Text& siteAddress, std::vector<ContainerBlock>& blocks) {
     std::size_t b = 0;
@@ -188,6 +203,10 @@ void MarkBlocksShowingSite(const std::vector<UrlElement>& elements, std::string_
 // Newer layouts: false when the page holds no c-container block with an id.
 bool ParseContainerBlocks(const Text& pageText, const Text& siteAddress, RegexObject& blockMatcher,
                           RegexObject& spanMatcher, ParsedPage& page) {
+    // A page without the word needs no search (every classic page).
+    if (!ContainsIgnoreCase(pageText.view(), "c-container")) {
+        return false;
+    }
     blockMatcher.Search(kContainerBlockPattern, pageText);
     const int count = blockMatcher.MatchCount();
     if (count == 0) {
@@ -208,10 +227,8 @@ bool ParseContainerBlocks(const Text& pageText, const Text& siteAddress, RegexOb
     for (std::size_t j = 0; j < blocks.size(); ++j) {
         blocks[j].end = j + 1 < blocks.size() ? blocks[j + 1].start : view.size();
     }
-    for (const UrlElementRule& rule : UrlElementRules()) {
-        MarkBlocksShowingSite(FindUrlElements(rule, view, blocks.front().start, spanMatcher), view,
-                              siteAddress, blocks);
-    }
+    MarkBlocksShowingSite(FindUrlElements(view, blocks.front().start, spanMatcher), view,
+                          siteAddress, blocks);
     page.blockCount = count;
     for (ContainerBlock& block : blocks) {
         NoteBlockId(block.id, page);

@@ -1,0 +1,1 @@
+qinghe_add_bench(query_parse SOURCES query_parse_bench.cpp LIBS qinghe_query qinghe_text)
