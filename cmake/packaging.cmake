@@ -26,10 +26,11 @@ set(CPACK_PACKAGE_VENDOR ${QINGHE_PUBLISHER_HOST})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${QINGHE_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Keyword rank checker for Baidu web search (青禾关键词排名查询工具)")
-set(CPACK_PACKAGE_DESCRIPTION "A desktop tool for people who look after web sites. You keep a list of \
-sites and, for each site, a list of keywords. One button fetches, for every keyword, one to eight \
-pages of Baidu web-search results and shows at which positions your site stands. Sites and \
-keywords are kept in plain GBK text files.")
+set(CPACK_PACKAGE_DESCRIPTION "A desktop tool for people who look after web sites.
+You keep a list of sites and, for each site, a list of keywords. One button
+fetches, for every keyword, one to eight pages of Baidu web-search results and
+shows at which positions your site stands. Sites and keywords are kept in plain
+GBK text files.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -42,6 +43,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${QINGHE_PUBLISHER_URL})
 # The window-system plugins are loaded at run time, so no link names them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-# The window is Chinese: without a CJK font its texts are empty boxes.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei, ca-certificates")
+# The window is Chinese: without a CJK font its texts are empty boxes. Under
+# Wayland without qt6-wayland the window still opens, through XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+  "fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei, qt6-wayland, ca-certificates")
 include(CPack)
