@@ -97,7 +97,7 @@ std::span<const UrlElementRule> UrlElementRules() {
         {"span class g (2015)", ElementWithClassPattern("span", "g")},
         // 2016-2021: <a ... class="c-showurl c-color-gray" ...>www.<b>hello</b>.com/</a>,
         // <span class="c-showurl">baike.baidu.com/</span>, or a div around such a span.
-        {"class c-showurl (2016-2021)", ElementWithClassPattern("[a-z][a-z0-9]*", "c-showurl")},
+        {"class c-showurl (2016-2021)", ElementWithClassPattern("a|span|div", "c-showurl")},
     }};
     return rules;
 }
