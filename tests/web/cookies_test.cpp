@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@ namespace {
 
 struct HostCase {
     const char* name;
+    friend void PrintTo(const HostCase& c, std::ostream* os) { *os << c.name; }
     const char* url;
     const char* host;
     const char* domain;  // reduced
@@ -40,6 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct MergeCase {
     const char* name;
+    friend void PrintTo(const MergeCase& c, std::ostream* os) { *os << c.name; }
     const char* older;
     const char* newer;
     const char* merged;
@@ -104,6 +107,7 @@ TEST(MergeLimit, AppendedPiecesStopAtTheLimit) {
 
 struct SetCookieCase {
     const char* name;
+    friend void PrintTo(const SetCookieCase& c, std::ostream* os) { *os << c.name; }
     std::vector<Text> lines;
     const char* collected;
 };

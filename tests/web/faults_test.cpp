@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "web_test_support.h"
@@ -32,6 +33,7 @@ void SendFiller(RawServer::Connection& c, const std::string& head, std::size_t t
 
 struct FaultCase {
     const char* name;
+    friend void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
     std::int32_t timeoutSeconds;
     std::function<void(RawServer::Connection&)> respond;
 };

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,7 @@ TEST_F(WebRequestTest, NoHeadersGivenSendsTheDefaultBlockInOrder) {
 
 struct HeaderCase {
     const char* name;
+    friend void PrintTo(const HeaderCase& c, std::ostream* os) { *os << c.name; }
     const char* requestHeaders;
     std::vector<std::string> sent;  // header lines after Host
 };
@@ -110,6 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct CookieCase {
     const char* name;
+    friend void PrintTo(const CookieCase& c, std::ostream* os) { *os << c.name; }
     const char* stored;
     const char* given;
     std::optional<std::string> cookieHeader;
@@ -219,6 +222,7 @@ TEST_F(Redirects, NoRedirectReturnsTheRedirectItself) {
 
 struct LocationCase {
     const char* name;
+    friend void PrintTo(const LocationCase& c, std::ostream* os) { *os << c.name; }
     const char* headerLines;
     const char* onEntry;
     std::optional<std::string> location;  // nullopt: the whole response header text
@@ -311,6 +315,7 @@ TEST_F(WebRequestTest, RefusedConnectionGivesEmptyResultsAndStoresTheSentCookies
 
 struct StallCase {
     const char* name;
+    friend void PrintTo(const StallCase& c, std::ostream* os) { *os << c.name; }
     const char* sentBeforeStall;
 };
 
