@@ -26,7 +26,10 @@ Text DefaultHeaderBlock(const Text& url);
 //   location        out     redirect location, or the whole response header text
 //                           when the response has none; not cleared on entry
 //   noRedirect      in      true: redirects are not followed
-//   timeoutSeconds  in      -1: libcurl's own time-outs; below 1: 15 s; else seconds
+//   timeoutSeconds  in      -1: libcurl's own time-outs (a 30 s stall still ends
+//                           the request); below 1: 15 s; else seconds. T covers
+//                           connecting and each stall; the request as a whole
+//                           gets 4 T
 //   responseHeaders out     header lines of the final response, CR LF separated
 //   bodyBytes       in      request body, used instead of bodyText when not empty
 //   finalUrl        out     the URL of the response finally received (after
