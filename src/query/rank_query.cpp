@@ -138,7 +138,7 @@ void RankQuery::QuerySlice(Pass& pass, int keyword, int offset) {
         }
         Text finalUrl;
         const Bytes body = Fetch(url, finalUrl);
-        const Text pageText = Utf8ToAnsi(body);
+        const Text pageText = body.empty() ? Text() : Utf8ToAnsi(body);
         const bool verification = IsVerificationUrl(finalUrl) || IsVerificationPage(pageText);
         const bool failed = body.empty() || verification;
 
