@@ -19,12 +19,30 @@
 
 namespace qinghe::testing {
 
+// The application lives from before the first test to after the last, and is
+// gone before the process exits: Qt's own statics must outlive it.
+class QtEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { App(); }
+    void TearDown() override { m_app.reset(); }
+    QApplication& App() {
+        if (!m_app)
+            m_app = std::make_unique<QApplication>(m_argc, m_argv);
+        return *m_app;
+    }
+
+private:
+    int m_argc = 1;
+    char m_name[10] = "app_tests";
+    char* m_argv[2] = {m_name, nullptr};
+    std::unique_ptr<QApplication> m_app;
+};
+
+inline QtEnvironment* const kQtEnvironment =
+    static_cast<QtEnvironment*>(::testing::AddGlobalTestEnvironment(new QtEnvironment));
+
 inline QApplication& TestApp() {
-    static int argc = 1;
-    static char name[] = "app_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    return kQtEnvironment->App();
 }
 
 inline QString U(const char* utf8) {
