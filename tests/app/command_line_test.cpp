@@ -14,6 +14,7 @@ struct Case {
     std::vector<std::string> args;
     Mode mode;
     const char* searchHost;  // expected when mode is Run
+    friend void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 };
 
 class CommandLineTest : public ::testing::TestWithParam<Case> {};
