@@ -174,55 +174,120 @@ struct RegexObject::Impl {
     void Run(const Text& subject, bool caseSensitive, bool singleLine);
 };
 
-void RegexObject::Impl::Run(const Text& subject, bool caseSensitive, bool singleLine) {
+namespace {
+
+// A compiled pattern with what a run of it needs, kept for the next search with
+// the same pattern and options: the parser runs the same two patterns over every
+// block of every page, and compiling (JIT included) costs more than matching a
+// block.
+struct CompiledPattern {
+    Text pattern;
+    std::uint32_t options = 0;
+    CodePtr code;  // null when the pattern does not compile
+    std::size_t groups = 0;
+    MatchContextPtr matchContext;
+    MatchDataPtr matchData;
+    JitStackPtr jitStack;
+};
+
+// Null when the engine could not allocate what a run needs.
+std::unique_ptr<CompiledPattern> Compile(const Text& pattern, std::uint32_t options) {
+    auto compiled = std::make_unique<CompiledPattern>();
+    compiled->pattern = pattern;
+    compiled->options = options;
     CompileContextPtr cc(pcre2_compile_context_create(nullptr));
     if (!cc)
-        return;
+        return nullptr;
     // "." stops at a line feed only; ^ and $ in multiline mode see line feeds.
     pcre2_set_newline(cc.get(), PCRE2_NEWLINE_LF);
+    const Text utf8Pattern = AnsiToUtf8(pattern);
+    int error = 0;
+    PCRE2_SIZE errorOffset = 0;
+    compiled->code.reset(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(utf8Pattern.data()),
+                                       utf8Pattern.size(), options, &error, &errorOffset,
+                                       cc.get()));
+    if (!compiled->code)
+        return compiled;
+    pcre2_code* code = compiled->code.get();
+    std::uint32_t captureCount = 0;
+    pcre2_pattern_info(code, PCRE2_INFO_CAPTURECOUNT, &captureCount);
+    compiled->groups = captureCount;
+    const bool jit = pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0;
+
+    compiled->matchContext.reset(pcre2_match_context_create(nullptr));
+    compiled->matchData.reset(pcre2_match_data_create_from_pattern(code, nullptr));
+    if (!compiled->matchContext || !compiled->matchData)
+        return nullptr;
+    pcre2_match_context* mc = compiled->matchContext.get();
+    pcre2_set_match_limit(mc, kMatchLimit);
+    pcre2_set_depth_limit(mc, kDepthLimit);
+    pcre2_set_heap_limit(mc, kHeapLimitKiB);
+    if (jit) {
+        compiled->jitStack.reset(pcre2_jit_stack_create(32 * 1024, kJitStackMax, nullptr));
+        if (compiled->jitStack)
+            pcre2_jit_stack_assign(mc, nullptr, compiled->jitStack.get());
+    }
+    return compiled;
+}
+
+// The most recently used patterns of this thread (match data and JIT stack
+// belong to one run at a time, so each thread keeps its own).
+class PatternCache {
+public:
+    // The compiled pattern, most recent first; null when it could not be built.
+    CompiledPattern* Get(const Text& pattern, std::uint32_t options) {
+        for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+            if ((*it)->options == options && (*it)->pattern == pattern) {
+                std::rotate(m_entries.begin(), it, it + 1);
+                return m_entries.front().get();
+            }
+        }
+        std::unique_ptr<CompiledPattern> compiled = Compile(pattern, options);
+        if (!compiled)
+            return nullptr;
+        if (m_entries.size() == kCapacity)
+            m_entries.pop_back();
+        m_entries.insert(m_entries.begin(), std::move(compiled));
+        return m_entries.front().get();
+    }
+
+private:
+    static constexpr std::size_t kCapacity = 16;
+    std::vector<std::unique_ptr<CompiledPattern>> m_entries;
+};
+
+}  // namespace
+
+void RegexObject::Impl::Run(const Text& subject, bool caseSensitive, bool singleLine) {
     std::uint32_t options = kScriptSyntax;
     if (!caseSensitive)
         options |= PCRE2_CASELESS;
     if (!singleLine)
         options |= PCRE2_MULTILINE;
-    const Text utf8Pattern = AnsiToUtf8(pattern);
-    int error = 0;
-    PCRE2_SIZE errorOffset = 0;
-    CodePtr code(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(utf8Pattern.data()), utf8Pattern.size(),
-                               options, &error, &errorOffset, cc.get()));
-    if (!code)
-        return;
-    compiled = true;
-    std::uint32_t captureCount = 0;
-    pcre2_pattern_info(code.get(), PCRE2_INFO_CAPTURECOUNT, &captureCount);
-    groups = captureCount;
-    const bool jit = pcre2_jit_compile(code.get(), PCRE2_JIT_COMPLETE) == 0;
-
-    MatchContextPtr mc(pcre2_match_context_create(nullptr));
-    MatchDataPtr md(pcre2_match_data_create_from_pattern(code.get(), nullptr));
-    if (!mc || !md) {
+    thread_local PatternCache cache;
+    CompiledPattern* entry = cache.Get(pattern, options);
+    if (entry == nullptr) {
+        // Out of memory for the engine's data: no matches, as at the bound.
+        compiled = true;
         hitLimit = true;
         return;
     }
-    pcre2_set_match_limit(mc.get(), kMatchLimit);
-    pcre2_set_depth_limit(mc.get(), kDepthLimit);
-    pcre2_set_heap_limit(mc.get(), kHeapLimitKiB);
-    JitStackPtr jitStack;
-    if (jit) {
-        jitStack.reset(pcre2_jit_stack_create(32 * 1024, kJitStackMax, nullptr));
-        if (jitStack)
-            pcre2_jit_stack_assign(mc.get(), nullptr, jitStack.get());
-    }
-
+    if (!entry->code)
+        return;
+    compiled = true;
+    groups = entry->groups;
+    pcre2_code* code = entry->code.get();
+    pcre2_match_data* md = entry->matchData.get();
+    pcre2_match_context* mc = entry->matchContext.get();
     const Utf8Subject utf8(subject.view());
     const std::size_t stride = Stride();
-    PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(md.get());
+    PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(md);
     std::size_t start = 0;
     while (start <= utf8.size()) {
         // The subject is valid UTF-8 by construction; checking it on every call
         // would cost a pass over the rest of the page each time.
-        const int rc = pcre2_match(code.get(), utf8.data(), utf8.size(), start, PCRE2_NO_UTF_CHECK,
-                                   md.get(), mc.get());
+        const int rc =
+            pcre2_match(code, utf8.data(), utf8.size(), start, PCRE2_NO_UTF_CHECK, md, mc);
         if (rc == PCRE2_ERROR_NOMATCH)
             break;
         if (rc < 0 || offsets.size() + stride > kMaxStoredOffsets) {

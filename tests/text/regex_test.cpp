@@ -184,6 +184,28 @@ TEST(RegexObject, SecondSearchDiscardsTheFirst) {
     EXPECT_EQ(re.GetPattern(), Text("q"));
 }
 
+// Compiled patterns are kept between searches: a pattern met again with other
+// options, or after many others have pushed it out, must still match as new.
+TEST(RegexObject, RepeatedPatternsKeepTheirOwnOptions) {
+    RegexObject re;
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        re.Search("^a.", "Ab\naB", true);
+        EXPECT_EQ(AllMatches(re), (V{{"aB", 3}}));
+        re.Search("^a.", "Ab\naB");
+        EXPECT_EQ(AllMatches(re), (V{{"Ab", 0}, {"aB", 3}}));
+        re.Search("^a.", "Ab\naB", false, true);
+        EXPECT_EQ(AllMatches(re), (V{{"Ab", 0}}));
+        for (int k = 0; k < 40; ++k) {
+            const std::string digits = std::to_string(k);
+            re.Search("(" + digits + ")", "x" + digits + "x");
+            ASSERT_EQ(re.SubMatchText(1, 1), Text(digits));
+        }
+        re.Search("(", "(");
+        EXPECT_EQ(re.MatchCount(), 0);
+    }
+}
+
 TEST(RegexObject, CopiesShareMatchesUntilOneSearchesAgain) {
     RegexObject original;
     original.Search("(b+)", "abbcb");
