@@ -38,6 +38,8 @@ public:
           m_gbkEnd(m_gbk + gbk.size()) {
         // A one-byte character takes at most three bytes in UTF-8.
         m_bytes.reset(new char[gbk.size() * 3 + 1]);
+        m_checkU.reserve(gbk.size() / kStride + 1);
+        m_checkG.reserve(gbk.size() / kStride + 1);
         const std::uint8_t* p = m_gbk;
         char* o = m_bytes.get();
         std::size_t chars = 0;
@@ -66,6 +68,23 @@ public:
                 if (p == m_gbkEnd)
                     break;
             }
+            // A run of two-byte characters (the bulk of a Chinese text) in one
+            // tight loop; anything else goes through the general decoder.
+            while (m_gbkEnd - p >= 2 && p[0] >= 0x81 && p[0] <= 0xFE) {
+                const char16_t c = m_t.fromGbk[p[0] - 0x81][p[1]];
+                if (c == 0)
+                    break;
+                if (chars == nextCheckpoint) {
+                    Checkpoint(static_cast<std::size_t>(o - m_bytes.get()),
+                               static_cast<std::size_t>(p - m_gbk));
+                    nextCheckpoint += kStride;
+                }
+                o += charset_detail::EncodeUtf8(c, o);
+                p += 2;
+                ++chars;
+            }
+            if (p == m_gbkEnd || *p < 0x80)
+                continue;
             if (chars == nextCheckpoint) {
                 Checkpoint(static_cast<std::size_t>(o - m_bytes.get()),
                            static_cast<std::size_t>(p - m_gbk));
