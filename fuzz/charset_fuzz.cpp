@@ -27,8 +27,11 @@ std::string ValidGbk(const std::uint8_t* data, std::size_t size) {
         } else if (a == 0x80 || a == 0xFF) {
             out += static_cast<char>(a);
         } else {
+            // Trail bytes are 0x40-0xFE without 0x7F; a low byte is lifted into
+            // that range first, so 0x3F becomes 0x7F and is moved on as well.
+            const int trail = b < 0x40 ? b + 0x40 : b;
             out += static_cast<char>(a);
-            out += static_cast<char>(b < 0x40 ? b + 0x40 : b == 0x7F || b == 0xFF ? 0x80 : b);
+            out += static_cast<char>(trail == 0x7F || trail == 0xFF ? 0x80 : trail);
         }
     }
     return out;

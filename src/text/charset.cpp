@@ -236,6 +236,9 @@ Text Utf16ToGbk(const Utf16& units) {
 
 Text Utf8ToAnsi(const Bytes& bytes) {
     // A U+0000 ends the text, and in UTF-8 only U+0000 holds a zero byte.
+    // An empty Bytes has no buffer: memchr must not see its null pointer.
+    if (bytes.empty())
+        return {};
     const std::uint8_t* p = bytes.data();
     std::size_t n = bytes.size();
     if (const void* zero = std::memchr(p, 0, n)) {

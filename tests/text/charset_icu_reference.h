@@ -5,6 +5,7 @@
 
 #include <unicode/uchar.h>
 #include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
 #include <unicode/unorm2.h>
 #include <unicode/utf16.h>
 
@@ -20,6 +21,8 @@ public:
         UErrorCode status = U_ZERO_ERROR;
         m_utf8 = ucnv_open("UTF-8", &status);
         m_gbk = ucnv_open("windows-936-2000", &status);
+        ucnv_setFromUCallBack(m_gbk, &QuestionMarkForEveryMissing, nullptr, nullptr, nullptr,
+                              &status);
         m_gbkStrict = ucnv_open("windows-936-2000", &status);
         ucnv_setFromUCallBack(m_gbkStrict, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
                               &status);
@@ -70,6 +73,18 @@ public:
     }
 
 private:
+    // ICU's own substitution silently drops default-ignorable characters
+    // (U+00AD, U+034F, U+200B, U+FEFF, ...); code page 936 writes "?" for them
+    // as for any other character it lacks.
+    static void QuestionMarkForEveryMissing(const void*, UConverterFromUnicodeArgs* args,
+                                            const UChar*, int32_t, UChar32,
+                                            UConverterCallbackReason reason, UErrorCode* err) {
+        if (reason <= UCNV_IRREGULAR) {
+            *err = U_ZERO_ERROR;
+            ucnv_cbFromUWriteSub(args, 0, err);
+        }
+    }
+
     std::u16string ToUnicode(UConverter* cnv, std::string_view bytes) {
         std::u16string out(bytes.size() * 2 + 2, u'\0');
         UErrorCode status = U_ZERO_ERROR;

@@ -91,6 +91,20 @@ const Utf8Case kUtf8Cases[] = {
      "?e"},
     {"mark_after_chinese", "\xE4\xB8\xAD\xCC\x81", "\xD6\xD0?"},
     {"mark_after_bad_byte", "\xFF\xCC\x81", "??"},
+    // Default-ignorable characters are characters 936 lacks like any other.
+    {"ignorable_grapheme_joiner_after_bad_bytes", "\x95\xC5\xCD\x8F\x8B", "????"},
+    {"ignorable_soft_hyphen",
+     "a\xC2\xAD"
+     "b",
+     "a?b"},
+    {"ignorable_zero_width_space",
+     "a\xE2\x80\x8B"
+     "b",
+     "a?b"},
+    {"ignorable_byte_order_mark_inside",
+     "a\xEF\xBB\xBF"
+     "b",
+     "a?b"},
 };
 
 class Utf8ToAnsiCases : public ::testing::TestWithParam<Utf8Case> {};
@@ -107,6 +121,13 @@ TEST_P(Utf8ToAnsiCases, GivesExpectedBytes) {
 
 INSTANTIATE_TEST_SUITE_P(Charset, Utf8ToAnsiCases, ::testing::ValuesIn(kUtf8Cases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// An empty Bytes has a null data(); passing it on to memchr was undefined
+// (seen by clang's UBSan in the fuzz build).
+TEST(Utf8ToAnsi, EmptyBytesPassNoNullPointerToMemchr) {
+    EXPECT_EQ(Utf8ToAnsi(Bytes()).str(), "");
+    EXPECT_EQ(Utf8ToAnsi(Bytes(std::vector<std::uint8_t>{})).str(), "");
+}
 
 TEST(Utf8ToUtf16, GivesExactlyTheDecodedUnits) {
     EXPECT_EQ(Utf8ToUtf16(B("")), Utf16{});
