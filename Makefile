@@ -19,7 +19,8 @@ configure: deps
 build: deps configure
 	cmake --build --preset default -j $(JOBS)
 
-test: test-default test-asan
+# The whole suite: default and sanitizer builds, then every fuzz target briefly.
+test: test-default test-asan test-fuzz
 
 test-default: build
 	ctest --preset default -j $(JOBS)
