@@ -337,7 +337,7 @@ void MainWindow::ProcessEvents() {
 }
 
 std::uint32_t MainWindow::TickCount() {
-    return ::qinghe::TickCount();
+    return m_testClock ? m_testClock() : ::qinghe::TickCount();
 }
 
 }  // namespace qinghe

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <QWidget>
+#include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -55,6 +57,11 @@ public:
     // showing a box, and records what it was asked.
     void QueueConfirmAnswer(bool ok) { m_confirmAnswers.push_back(ok); }
     const std::pair<Text, Text>& LastConfirmation() const { return m_lastConfirmation; }
+    // Test hook: TickCount reads this clock instead of the system's, so a test
+    // can make the query's pauses pass at once.
+    void SetClockForTesting(std::function<std::uint32_t()> clock) {
+        m_testClock = std::move(clock);
+    }
 
     // ---- Form ----
     Text ReadEditText(EditBox box) override;
@@ -128,6 +135,7 @@ private:
     std::pair<Text, Text> m_lastConfirmation;
     bool m_closeRequested = false;
     bool m_frameFitted = false;
+    std::function<std::uint32_t()> m_testClock;
 };
 
 }  // namespace qinghe
