@@ -32,12 +32,20 @@ constexpr std::uint32_t kUnset = std::numeric_limits<std::uint32_t>::max();
 // byte offsets in the code-page-936 subject.
 class Utf8Subject {
 public:
-    explicit Utf8Subject(std::string_view gbk)
-        : m_t(charset_detail::GetTables()),
-          m_gbk(reinterpret_cast<const std::uint8_t*>(gbk.data())),
-          m_gbkEnd(m_gbk + gbk.size()) {
+    Utf8Subject() : m_t(charset_detail::GetTables()) {}
+
+    // Converts gbk, which must outlive the use of this conversion; the buffers of
+    // an earlier conversion are reused.
+    void Convert(std::string_view gbk) {
+        m_gbk = reinterpret_cast<const std::uint8_t*>(gbk.data());
+        m_gbkEnd = m_gbk + gbk.size();
         // A one-byte character takes at most three bytes in UTF-8.
-        m_bytes.reset(new char[gbk.size() * 3 + 1]);
+        if (m_capacity < gbk.size() * 3 + 1) {
+            m_capacity = gbk.size() * 3 + 1;
+            m_bytes.reset(new char[m_capacity]);
+        }
+        m_checkU.clear();
+        m_checkG.clear();
         m_checkU.reserve(gbk.size() / kStride + 1);
         m_checkG.reserve(gbk.size() / kStride + 1);
         const std::uint8_t* p = m_gbk;
@@ -115,6 +123,21 @@ public:
         return static_cast<std::uint32_t>(g - m_gbk);
     }
 
+    // UTF-8 offset of the character that starts at byte offset g of the 936
+    // subject, or npos when g falls inside a character.
+    std::size_t FromGbk(std::size_t g) const {
+        const auto k = static_cast<std::size_t>(
+            std::upper_bound(m_checkG.begin(), m_checkG.end(), static_cast<std::uint32_t>(g)) -
+            m_checkG.begin() - 1);
+        std::size_t uu = m_checkU[k];
+        const std::uint8_t* gg = m_gbk + m_checkG[k];
+        while (static_cast<std::size_t>(gg - m_gbk) < g) {
+            uu += CharLength(m_bytes[uu]);
+            charset_detail::DecodeGbk(m_t, gg, m_gbkEnd);
+        }
+        return static_cast<std::size_t>(gg - m_gbk) == g ? uu : std::string_view::npos;
+    }
+
     // UTF-8 offset just past the character at u (u < size()).
     std::size_t NextChar(std::size_t u) const { return u + CharLength(m_bytes[u]); }
 
@@ -132,12 +155,58 @@ private:
     }
 
     const charset_detail::Tables& m_t;
-    const std::uint8_t* m_gbk;
-    const std::uint8_t* m_gbkEnd;
+    const std::uint8_t* m_gbk = nullptr;
+    const std::uint8_t* m_gbkEnd = nullptr;
     std::unique_ptr<char[]> m_bytes;
+    std::size_t m_capacity = 0;
     std::size_t m_size = 0;
     std::vector<std::uint32_t> m_checkU;  // every kStride-th character: UTF-8 offset
     std::vector<std::uint32_t> m_checkG;  // and its byte offset in the 936 subject
+};
+
+// The part of a converted subject from one character on to its end: what the
+// engine matches, with offsets relative to that character.
+struct SubjectSuffix {
+    const Utf8Subject* whole;
+    std::size_t u0;    // UTF-8 offset of the first character
+    std::uint32_t g0;  // its byte offset in the 936 subject
+
+    PCRE2_SPTR data() const { return whole->data() + u0; }
+    std::size_t size() const { return whole->size() - u0; }
+    std::uint32_t ToGbk(std::size_t u) const { return whole->ToGbk(u0 + u) - g0; }
+    std::size_t NextChar(std::size_t u) const { return whole->NextChar(u0 + u) - u0; }
+};
+
+// The last large subject of this thread with its conversion. The parser searches
+// a page and then the rest of it from its first block on: a subject that is the
+// tail of the previous one, starting at one of its characters, converts to the
+// tail of the previous conversion, so that is matched instead.
+class LastSubject {
+public:
+    SubjectSuffix Get(std::string_view gbk) {
+        if (m_large && gbk.size() <= m_gbk.size()) {
+            const std::size_t g0 = m_gbk.size() - gbk.size();
+            if (std::string_view(m_gbk).substr(g0) == gbk) {
+                const std::size_t u0 = m_utf8.FromGbk(g0);
+                if (u0 != std::string_view::npos)
+                    return {&m_utf8, u0, static_cast<std::uint32_t>(g0)};
+            }
+        }
+        m_large = gbk.size() >= kMinSize;
+        if (m_large) {
+            m_gbk.assign(gbk);
+            gbk = m_gbk;
+        }
+        m_utf8.Convert(gbk);
+        return {&m_utf8, 0, 0};
+    }
+
+private:
+    // Below this a copy of the subject costs about what its reuse saves.
+    static constexpr std::size_t kMinSize = 64 * 1024;
+    bool m_large = false;  // whether m_utf8 converts m_gbk (else the caller's subject)
+    std::string m_gbk;
+    Utf8Subject m_utf8;
 };
 
 template <typename T, void (*Free)(T*)>
@@ -298,7 +367,8 @@ void RegexObject::Impl::Run(const Text& subject, bool caseSensitive, bool single
     pcre2_code* code = entry->code.get();
     pcre2_match_data* md = entry->matchData.get();
     pcre2_match_context* mc = entry->matchContext.get();
-    const Utf8Subject utf8(subject.view());
+    thread_local LastSubject lastSubject;
+    const SubjectSuffix utf8 = lastSubject.Get(subject.view());
     const std::size_t stride = Stride();
     PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(md);
     std::size_t start = 0;

@@ -206,6 +206,30 @@ TEST(RegexObject, RepeatedPatternsKeepTheirOwnOptions) {
     }
 }
 
+// A large subject followed by a tail of it: the tail is matched on its own,
+// whether it starts at a character of the first subject or inside one.
+TEST(RegexObject, TailOfThePreviousSubjectMatchesAsItsOwnText) {
+    std::string page(100 * 1024, 'a');
+    for (int k = 0; k < 1000; ++k)
+        page += "\xD6\xD0";  // 中
+    page += "\nz";
+    struct Row {
+        const char* name;
+        std::size_t from;
+        const char* first;  // first character of the tail
+    };
+    for (const Row& row : {Row{"whole", 0, "a"}, Row{"at an ASCII character", 7, "a"},
+                           Row{"at a two-byte character", 100 * 1024 + 2, "\xD6\xD0"},
+                           Row{"inside a two-byte character", 100 * 1024 + 1, "\xD0\xD6"}}) {
+        SCOPED_TRACE(row.name);
+        RegexObject re;
+        re.Search("a", Text(page));
+        const Text tail(std::string_view(page).substr(row.from));
+        re.Search("^[^]|z$", tail);
+        EXPECT_EQ(AllMatches(re), (V{{row.first, 0}, {"z", static_cast<int>(tail.size()) - 1}}));
+    }
+}
+
 TEST(RegexObject, CopiesShareMatchesUntilOneSearchesAgain) {
     RegexObject original;
     original.Search("(b+)", "abbcb");
