@@ -253,15 +253,7 @@ Text Utf8ToAnsi(const Bytes& bytes) {
     GbkWriter writer(charset_detail::GetTables(), out.data(), true);
     while (p < end) {
         const std::uint8_t* run = p;
-        std::uint64_t word;
-        while (end - p >= 8) {
-            std::memcpy(&word, p, 8);
-            if ((word & 0x8080808080808080ULL) != 0)
-                break;
-            p += 8;
-        }
-        while (p < end && *p < 0x80)
-            ++p;
+        p = charset_detail::SkipAscii(p, end);
         if (p != run) {
             writer.PutAscii(run, static_cast<std::size_t>(p - run));
             if (p == end)

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace qinghe::charset_detail {
 
@@ -119,6 +120,21 @@ inline std::size_t EncodeUtf8(char32_t c, char* out) {
     out[2] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
     out[3] = static_cast<char>(0x80 | (c & 0x3F));
     return 4;
+}
+
+// The end of the run of ASCII bytes that starts at p: eight bytes at a time
+// while no high bit is set, then byte by byte.
+inline const std::uint8_t* SkipAscii(const std::uint8_t* p, const std::uint8_t* end) {
+    std::uint64_t word;
+    while (end - p >= 8) {
+        std::memcpy(&word, p, 8);
+        if ((word & 0x8080808080808080ULL) != 0)
+            break;
+        p += 8;
+    }
+    while (p < end && *p < 0x80)
+        ++p;
+    return p;
 }
 
 }  // namespace qinghe::charset_detail

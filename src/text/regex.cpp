@@ -54,15 +54,7 @@ public:
         std::size_t nextCheckpoint = 0;
         while (p < m_gbkEnd) {
             const std::uint8_t* run = p;
-            std::uint64_t word;
-            while (m_gbkEnd - p >= 8) {
-                std::memcpy(&word, p, 8);
-                if ((word & 0x8080808080808080ULL) != 0)
-                    break;
-                p += 8;
-            }
-            while (p < m_gbkEnd && *p < 0x80)
-                ++p;
+            p = charset_detail::SkipAscii(p, m_gbkEnd);
             if (p != run) {
                 const auto n = static_cast<std::size_t>(p - run);
                 const std::size_t u0 = static_cast<std::size_t>(o - m_bytes.get());
