@@ -6,6 +6,7 @@
 // bench/compare_python.py runs the same patterns over it with Python's re.
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -24,23 +25,39 @@ using namespace qinghe;
 constexpr std::size_t kPageBytes = 1 << 20;
 constexpr std::size_t kHostileBytes = 8 << 20;
 
-const Bytes& ClassicBody() {
-    static const Bytes body(pages::ClassicPage(kPageBytes, 100));
-    return body;
+// Two versions of each page, parsed in turn: a query never parses the same page
+// twice, so nothing may be reused from the iteration before (the regex object
+// keeps the conversion of its last subject). They differ in the letter case of
+// one "Hello" in the middle of the results.
+using PagePair = std::array<Bytes, 2>;
+
+PagePair Versions(std::string page) {
+    PagePair pair{Bytes(page), Bytes()};
+    const std::size_t at = page.find("ello", page.size() / 2);
+    if (at != std::string::npos && at > 0) {
+        page[at - 1] ^= 0x20;
+    }
+    pair[1] = Bytes(page);
+    return pair;
 }
 
-const Bytes& ModernBody() {
-    static const Bytes body(pages::ModernPage(kPageBytes, 10));
-    return body;
+const PagePair& ClassicBodies() {
+    static const PagePair bodies = Versions(pages::ClassicPage(kPageBytes, 100));
+    return bodies;
 }
 
-const Bytes& HelloBody() {
-    static const Bytes body = [] {
+const PagePair& ModernBodies() {
+    static const PagePair bodies = Versions(pages::ModernPage(kPageBytes, 10));
+    return bodies;
+}
+
+const PagePair& HelloBodies() {
+    static const PagePair bodies = [] {
         std::ifstream in(std::string(QINGHE_TEST_DATA_DIR) + "/pages/modern-2021-hello.html",
                          std::ios::binary);
-        return Bytes(std::string(std::istreambuf_iterator<char>(in), {}));
+        return Versions(std::string(std::istreambuf_iterator<char>(in), {}));
     }();
-    return body;
+    return bodies;
 }
 
 // Fails the benchmark when the page does not give what it should, so a figure
@@ -51,54 +68,62 @@ void Check(benchmark::State& state, const ParsedPage& parsed, int blocks, int po
     }
 }
 
-void ConvertAndParse(benchmark::State& state, const Bytes& body, const Text& site, int blocks,
-                     int positions) {
+void ConvertAndParse(benchmark::State& state, const PagePair& bodies, const Text& site,
+                     int blocks, int positions) {
     RegexObject blockMatcher;
     RegexObject spanMatcher;
-    Check(state, ParseResultPage(Utf8ToAnsi(body), site, blockMatcher, spanMatcher), blocks,
-          positions);
+    for (const Bytes& body : bodies) {
+        Check(state, ParseResultPage(Utf8ToAnsi(body), site, blockMatcher, spanMatcher), blocks,
+              positions);
+    }
+    std::size_t turn = 0;
     for (auto _ : state) {
+        const Bytes& body = bodies[turn++ % 2];
         benchmark::DoNotOptimize(
             ParseResultPage(Utf8ToAnsi(body), site, blockMatcher, spanMatcher));
     }
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(body.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bodies[0].size()));
 }
 
-void ParseOnly(benchmark::State& state, const Bytes& body, const Text& site, int blocks,
+void ParseOnly(benchmark::State& state, const PagePair& bodies, const Text& site, int blocks,
                int positions) {
-    const Text page = Utf8ToAnsi(body);
+    const std::array<Text, 2> texts{Utf8ToAnsi(bodies[0]), Utf8ToAnsi(bodies[1])};
     RegexObject blockMatcher;
     RegexObject spanMatcher;
-    Check(state, ParseResultPage(page, site, blockMatcher, spanMatcher), blocks, positions);
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(ParseResultPage(page, site, blockMatcher, spanMatcher));
+    for (const Text& page : texts) {
+        Check(state, ParseResultPage(page, site, blockMatcher, spanMatcher), blocks, positions);
     }
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(page.size()));
+    std::size_t turn = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            ParseResultPage(texts[turn++ % 2], site, blockMatcher, spanMatcher));
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(texts[0].size()));
 }
 
 void BM_ConvertAndParse_ClassicSynthetic1MB(benchmark::State& state) {
-    ConvertAndParse(state, ClassicBody(), "www.target.example.com", 100, 2);
+    ConvertAndParse(state, ClassicBodies(), "www.target.example.com", 100, 2);
 }
 BENCHMARK(BM_ConvertAndParse_ClassicSynthetic1MB)->Unit(benchmark::kMillisecond);
 
 void BM_ConvertAndParse_Modern2021Hello(benchmark::State& state) {
-    ConvertAndParse(state, HelloBody(), "www.hello.com", 11, 1);
+    ConvertAndParse(state, HelloBodies(), "www.hello.com", 11, 1);
 }
 BENCHMARK(BM_ConvertAndParse_Modern2021Hello)->Unit(benchmark::kMillisecond);
 
 void BM_ConvertAndParse_ModernSynthetic1MB(benchmark::State& state) {
-    ConvertAndParse(state, ModernBody(), "www.target.example.com", 10, 1);
+    ConvertAndParse(state, ModernBodies(), "www.target.example.com", 10, 1);
 }
 BENCHMARK(BM_ConvertAndParse_ModernSynthetic1MB)->Unit(benchmark::kMillisecond);
 
-// The parse alone, for the comparison with Python (compare_python.py).
+// The parse alone.
 void BM_Parse_ClassicSynthetic1MB(benchmark::State& state) {
-    ParseOnly(state, ClassicBody(), "www.target.example.com", 100, 2);
+    ParseOnly(state, ClassicBodies(), "www.target.example.com", 100, 2);
 }
 BENCHMARK(BM_Parse_ClassicSynthetic1MB)->Unit(benchmark::kMillisecond);
 
 void BM_Parse_ModernSynthetic1MB(benchmark::State& state) {
-    ParseOnly(state, ModernBody(), "www.target.example.com", 10, 1);
+    ParseOnly(state, ModernBodies(), "www.target.example.com", 10, 1);
 }
 BENCHMARK(BM_Parse_ModernSynthetic1MB)->Unit(benchmark::kMillisecond);
 

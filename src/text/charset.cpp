@@ -135,6 +135,48 @@ public:
         PutMapped(c);
     }
 
+    // Writes the run of well-formed three-byte UTF-8 sequences at p (leads E1..EC
+    // and EE..EF, which take any continuation bytes: the bulk of a Chinese text)
+    // and returns where it ends. The same as Put for each character, in a loop
+    // that keeps its state in locals: stores through char pointers would make the
+    // compiler reload members on every character.
+    const std::uint8_t* PutThreeByteRun(const std::uint8_t* p, const std::uint8_t* end) {
+        const std::uint16_t* toGbk = m_t.toGbk;
+        char* out = m_out;
+        char* prevAt = m_prevAt;
+        char32_t prev = m_prev;
+        while (end - p >= 3 && p[0] >= 0xE1 && p[0] <= 0xEF && p[0] != 0xED &&
+               (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+            const auto c =
+                static_cast<char32_t>((p[0] & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F));
+            p += 3;
+            if (m_composing && prevAt != nullptr && m_t.CombinesBackward(c)) {
+                m_out = out;
+                m_prevAt = prevAt;
+                m_prev = prev;
+                Put(c);
+                out = m_out;
+                prevAt = m_prevAt;
+                prev = m_prev;
+                continue;
+            }
+            prev = c;
+            prevAt = out;
+            const std::uint16_t g = toGbk[c];
+            if (g > 0xFF) {
+                out[0] = static_cast<char>(g >> 8);
+                out[1] = static_cast<char>(g & 0xFF);
+                out += 2;
+            } else {
+                *out++ = g == 0 ? '?' : static_cast<char>(g);
+            }
+        }
+        m_out = out;
+        m_prevAt = prevAt;
+        m_prev = prev;
+        return p;
+    }
+
     std::size_t size() const { return static_cast<std::size_t>(m_out - m_begin); }
 
 private:
@@ -259,14 +301,7 @@ Text Utf8ToAnsi(const Bytes& bytes) {
             if (p == end)
                 break;
         }
-        // A run of well-formed three-byte sequences (the bulk of a Chinese text)
-        // in one tight loop: leads E1..EC and EE..EF take any continuation bytes.
-        while (end - p >= 3 && p[0] >= 0xE1 && p[0] <= 0xEF && p[0] != 0xED &&
-               (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
-            writer.Put(
-                static_cast<char32_t>((p[0] & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F)));
-            p += 3;
-        }
+        p = writer.PutThreeByteRun(p, end);
         if (p < end && *p >= 0x80)
             writer.Put(charset_detail::DecodeUtf8(p, end));
     }

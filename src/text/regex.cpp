@@ -69,19 +69,34 @@ public:
                     break;
             }
             // A run of two-byte characters (the bulk of a Chinese text) in one
-            // tight loop; anything else goes through the general decoder.
-            while (m_gbkEnd - p >= 2 && p[0] >= 0x81 && p[0] <= 0xFE) {
-                const char16_t c = m_t.fromGbk[p[0] - 0x81][p[1]];
-                if (c == 0)
-                    break;
-                if (chars == nextCheckpoint) {
-                    Checkpoint(static_cast<std::size_t>(o - m_bytes.get()),
-                               static_cast<std::size_t>(p - m_gbk));
-                    nextCheckpoint += kStride;
+            // tight loop; anything else goes through the general decoder. The loop
+            // reads only locals: its stores through a char pointer would make the
+            // compiler reload members on every character.
+            {
+                const std::uint8_t* const end = m_gbkEnd;
+                const std::uint8_t* const begin = m_gbk;
+                char* const base = m_bytes.get();
+                const auto* const fromGbk = m_t.fromGbk;
+                while (end - p >= 2 && p[0] >= 0x81 && p[0] <= 0xFE) {
+                    const char16_t c = fromGbk[p[0] - 0x81][p[1]];
+                    if (c == 0)
+                        break;
+                    if (chars == nextCheckpoint) {
+                        Checkpoint(static_cast<std::size_t>(o - base),
+                                   static_cast<std::size_t>(p - begin));
+                        nextCheckpoint += kStride;
+                    }
+                    if (c >= 0x800 && (c < 0xD800 || c > 0xDFFF)) {
+                        o[0] = static_cast<char>(0xE0 | c >> 12);
+                        o[1] = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+                        o[2] = static_cast<char>(0x80 | (c & 0x3F));
+                        o += 3;
+                    } else {
+                        o += charset_detail::EncodeUtf8(c, o);
+                    }
+                    p += 2;
+                    ++chars;
                 }
-                o += charset_detail::EncodeUtf8(c, o);
-                p += 2;
-                ++chars;
             }
             if (p == m_gbkEnd || *p < 0x80)
                 continue;

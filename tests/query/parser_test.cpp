@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "classic_reference.h"
 #include "query/result_page_parser.h"
 #include "query_parse_pages.h"
 #include "support/test_data.h"
@@ -123,6 +125,12 @@ INSTANTIATE_TEST_SUITE_P(
         PageCase{"IdOnNextLine", "IdOnNextLine.html", "www.example.com", {}, 0, 0},
         PageCase{"GreenSpanAcrossLines", "GreenSpanAcrossLines.html", "www.example.com", {}, 1, 2},
         PageCase{"NestedTableEndsBlock", "NestedTable.html", "www.example.com", {}, 1, 6},
+        PageCase{"GreenSpanLeftOpenBelongsToNoOtherBlock",
+                 "GreenSpanLeftOpenBeforeTableEnd.html",
+                 "www.example.com",
+                 {"4", "5"},
+                 6,
+                 6},
         PageCase{"AddressStartsInsideTwoByteCharacter",
                  "AddressStartsInsideTwoByteCharacter.html",
                  "a.example.com",
@@ -130,6 +138,29 @@ INSTANTIATE_TEST_SUITE_P(
                  2,
                  2}),
     CaseName);
+
+// Every classic page, sites that stand in it and sites that do not: the parser's
+// shortcuts give what the patterns give when applied plainly, block by block.
+TEST(ClassicParse, GivesWhatAPlainSearchPerBlockGives) {
+    std::vector<std::pair<std::string, Text>> pages;
+    for (const auto& entry : std::filesystem::directory_iterator(TestDataPath("classic"))) {
+        pages.emplace_back(entry.path().filename().string(),
+                           ClassicFixture(entry.path().filename().string()));
+    }
+    pages.emplace_back("classic-2011-mozilla", RealPage("classic-2011-mozilla.utf8.html"));
+    pages.emplace_back("synthetic", Utf8ToAnsi(Bytes(pages::ClassicPage(256 << 10, 30))));
+    for (const auto& [name, page] : pages) {
+        for (const char* site : {"www.example.com", "www.mozilla.org", "www.target.example.com",
+                                 "other.example.org", "", "g"}) {
+            SCOPED_TRACE(name + " / " + site);
+            const testing::ClassicReference expected = testing::ParseClassicPlainly(page, site);
+            ASSERT_FALSE(expected.hitLimit);
+            const ParsedPage parsed = Parse(page, site);
+            EXPECT_EQ(Strings(parsed.positions), Strings(expected.positions));
+            EXPECT_EQ(parsed.blockCount, expected.blockCount);
+        }
+    }
+}
 
 // ---- real pages, one table per layout ------------------------------------------------
 
