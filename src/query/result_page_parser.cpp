@@ -162,12 +162,10 @@ void ParseClassicBlocks(const Text& pageText, const Text& siteAddress, RegexObje
     const std::vector<Extent> spans = MatchExtents(spanMatcher);
     std::vector<char> shows(static_cast<std::size_t>(page.blockCount), 0);
     std::vector<int> searchAlone;
+    const std::vector<Extent> blocks = MatchExtents(blockMatcher);
     std::size_t s = 0;
     for (int j = 1; j <= page.blockCount; ++j) {
-        int position = 0;
-        const std::size_t size = blockMatcher.MatchText(j, &position).size();
-        const Extent block{static_cast<std::size_t>(position),
-                           static_cast<std::size_t>(position) + size};
+        const Extent& block = blocks[static_cast<std::size_t>(j - 1)];
         while (s < spans.size() && spans[s].end <= block.start) {
             ++s;
         }
